@@ -151,7 +151,7 @@ MessageBox::MessageBox(HWND owner, const std::string &title, const std::vector<s
     }
 
     // Fit the contents, frame included, and centre on the screen.
-    RECT insets = ui::frameInsets(kStyle, kExStyle);
+    ui::Insets insets = ui::frameInsets(kStyle, kExStyle);
     int outerWidth = insets.left + width + insets.right;
     int outerHeight = insets.top + bandHeight + buttonsHeight + checkRowHeight + insets.bottom;
     int left = (GetSystemMetrics(SM_CXSCREEN) - outerWidth) / 2;

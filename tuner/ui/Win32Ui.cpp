@@ -115,10 +115,10 @@ HWND createControl(HWND parent, const char *className, const std::string &text, 
     return control;
 }
 
-RECT frameInsets(DWORD style, DWORD exStyle) {
+Insets frameInsets(DWORD style, DWORD exStyle) {
     RECT r{0, 0, 0, 0};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    return RECT{-r.left, -r.top, r.right, r.bottom};
+    return Insets{-r.top, -r.left, r.bottom, r.right};
 }
 
 void listenToKeys(HWND control, KeyListener *listener) {

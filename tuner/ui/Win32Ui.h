@@ -74,9 +74,16 @@ private:
 HWND createControl(HWND parent, const char *className, const std::string &text, DWORD style, int id,
                    const RECT &bounds, HFONT font);
 
-// Insets of a window with this style: the thickness of its title bar and
-// borders (top, left, bottom, right), as the system draws the frame.
-RECT frameInsets(DWORD style, DWORD exStyle);
+// Thickness of a frame's title bar and borders, in pixels.
+struct Insets {
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+};
+
+// The insets of a window with this style, as the system draws its frame.
+Insets frameInsets(DWORD style, DWORD exStyle);
 
 // Receives the key presses of the controls given to listenToKeys.
 class KeyListener {
