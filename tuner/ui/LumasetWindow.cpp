@@ -86,6 +86,9 @@ void Lumaset::loadImages() {
 ui::Image Lumaset::getImageFromJar(const RuntimeApi *runtime, const char *className, const char *name) {
     ui::Image image;
     if (runtime) {
+        if (!runtime->readResource || !runtime->freeBuffer) {
+            throw std::runtime_error("the runtime interface cannot read resources");
+        }
         // Beside the class: its package as a folder of the archive.
         std::string path(className);
         size_t lastDot = path.find_last_of('.');

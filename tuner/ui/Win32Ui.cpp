@@ -106,6 +106,16 @@ int ControlFont::textWidth(const std::string &text) const {
     return size.cx;
 }
 
+HiddenFrame::HiddenFrame() {
+    registerWindowClass("LumasetHiddenFrame", DefWindowProcA);
+    hwnd_ = CreateWindowExA(0, "LumasetHiddenFrame", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                            thisModule(), nullptr);
+}
+
+HiddenFrame::~HiddenFrame() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
 HWND createControl(HWND parent, const char *className, const std::string &text, DWORD style, int id,
                    const RECT &bounds, HFONT font) {
     HWND control = CreateWindowExA(0, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, bounds.left,

@@ -85,6 +85,20 @@ struct Insets {
 // The insets of a window with this style, as the system draws its frame.
 Insets frameInsets(DWORD style, DWORD exStyle);
 
+// A top-level frame that is never shown: the owner of a message box when the
+// tuner has no window of its own (the silent run). Destroyed with the object.
+class HiddenFrame {
+public:
+    HiddenFrame();
+    ~HiddenFrame();
+    HiddenFrame(const HiddenFrame &) = delete;
+    HiddenFrame &operator=(const HiddenFrame &) = delete;
+    HWND get() const { return hwnd_; }
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
 // Receives the key presses of the controls given to listenToKeys.
 class KeyListener {
 public:

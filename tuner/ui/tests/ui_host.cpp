@@ -22,29 +22,10 @@
 
 namespace {
 
-// A top-level window that is never shown, as the owner of a box.
-class HiddenFrame {
-public:
-    HiddenFrame() {
-        ui::registerWindowClass("UiHostFrame", DefWindowProcA);
-        hwnd_ = CreateWindowExA(0, "UiHostFrame", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                                ui::thisModule(), nullptr);
-    }
-    ~HiddenFrame() {
-        if (hwnd_) DestroyWindow(hwnd_);
-    }
-    HiddenFrame(const HiddenFrame &) = delete;
-    HiddenFrame &operator=(const HiddenFrame &) = delete;
-    HWND get() const { return hwnd_; }
-
-private:
-    HWND hwnd_ = nullptr;
-};
-
 int showMessageBox(int argc, char **argv) {
     if (argc < 5) return 2;
     std::vector<std::string> lines(argv + 5, argv + argc);
-    HiddenFrame owner;
+    ui::HiddenFrame owner;
     MessageBox box(owner.get(), argv[2], lines, std::atoi(argv[3]), std::atoi(argv[4]));
     box.show();
     auto action = box.getButtonAction();
