@@ -69,94 +69,96 @@ RECT rectAt(int x, int y, int width, int height) { return RECT{x, y, x + width, 
 MessageBox::MessageBox(HWND owner, const std::string &title, const std::vector<std::string> &lines,
                        int buttonMask, int messageType)
     : m_hOwner(owner) {
-    HWND *const fields[kButtonCount] = {&yesButton,   &noButton,     &okButton,   &retryButton,
-                                        &ignoreButton, &skipButton, &skipAllButton, &cancelButton};
-    // OK stands in when none of Yes, No, OK and Cancel is asked for.
-    const int yesNoOkCancel = YES_BUTTON | NO_BUTTON | OK_BUTTON | CANCEL_BUTTON;
-
     ui::registerWindowClass(kWindowClass, &ui::windowProc<MessageBox>);
     m_hWnd = CreateWindowExA(kExStyle, kWindowClass, title.c_str(), kStyle, 0, 0, 0, 0, owner, nullptr,
                              ui::thisModule(), this);
     if (!m_hWnd) return;  // show() then returns at once, with no result
 
-    const int h = m_Font.lineHeight();
+    // North, Center and South of a border layout, each as high as it wants
+    // and all as wide as the widest.
+    const SIZE band = addMessageBand(lines);
+    const SIZE buttons = addButtonRow(buttonMask, messageType, band.cy);
+    const SIZE checkRow = (buttonMask & DONOTASKAGAIN) ? addCheckBoxRow(band.cy + buttons.cy) : SIZE{0, 0};
+    const int width = std::max({band.cx, buttons.cx, checkRow.cx});
+    centreButtonRow(width);
 
-    // Message band: one left-aligned label per line, in a one-column grid.
+    // Fit the contents, frame included, and centre on the screen.
+    const ui::Insets insets = ui::frameInsets(kStyle, kExStyle);
+    const int outerWidth = insets.left + width + insets.right;
+    const int outerHeight = insets.top + band.cy + buttons.cy + checkRow.cy + insets.bottom;
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - outerWidth) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - outerHeight) / 2;
+    SetWindowPos(m_hWnd, nullptr, left, top, outerWidth, outerHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+SIZE MessageBox::addMessageBand(const std::vector<std::string> &lines) {
+    // One left-aligned label per line, in a one-column grid of equal rows,
+    // inside a flow panel's gaps.
     std::vector<std::string> texts;
     int gridWidth = 0;
     for (const std::string &line : lines) {
         texts.push_back(kMessageIndent + shownText(line) + kMessageTrailer);
         gridWidth = std::max(gridWidth, m_Font.textWidth(texts.back()));
     }
-    const int labelHeight = h + kLabelExtraHeight;
-    const int gridHeight = static_cast<int>(texts.size()) * labelHeight;
-    panelmensaje = rectAt(kGap, kGap, gridWidth, gridHeight);
-    const int bandWidth = gridWidth + 2 * kGap;
-    const int bandHeight = gridHeight + 2 * kGap;
+    const int rowHeight = m_Font.lineHeight() + kLabelExtraHeight;
+    panelmensaje = rectAt(kGap, kGap, gridWidth, static_cast<int>(texts.size()) * rowHeight);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const int id = kFirstLabelId + static_cast<int>(i);
+        const RECT r = rectAt(panelmensaje.left, panelmensaje.top + static_cast<int>(i) * rowHeight, gridWidth,
+                              rowHeight);
+        ui::createControl(m_hWnd, "STATIC", texts[i], SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, id, r, m_Font.get());
+    }
+    return SIZE{gridWidth + 2 * kGap, panelmensaje.bottom + kGap};
+}
 
-    // Button row.
-    struct Made {
-        int row;
-        int width;
-    };
-    std::vector<Made> made;
-    int rowWidth = 0;
+SIZE MessageBox::addButtonRow(int buttonMask, int messageType, int top) {
+    HWND *const fields[kButtonCount] = {&yesButton,    &noButton,   &okButton,      &retryButton,
+                                        &ignoreButton, &skipButton, &skipAllButton, &cancelButton};
+    // OK stands in when none of Yes, No, OK and Cancel is asked for.
+    const int yesNoOkCancel = YES_BUTTON | NO_BUTTON | OK_BUTTON | CANCEL_BUTTON;
+    const int height = m_Font.lineHeight() + kButtonExtraHeight;
+
+    // Placed from the left here; centreButtonRow moves the row once the box's width is known.
+    int x = kGap;
     for (int i = 0; i < kButtonCount; ++i) {
         const ButtonRow &row = kButtons[i];
         bool wanted = (buttonMask & row.bit) != 0 || (row.bit == OK_BUTTON && (buttonMask & yesNoOkCancel) == 0);
         if (!wanted) continue;
-        made.push_back({i, m_Font.textWidth(row.caption) + kButtonExtraWidth});
-        rowWidth += (made.size() > 1 ? kGap : 0) + made.back().width;
-        if (row.bit == NO_BUTTON && messageType == CONFIRMATION) m_bSetFocusToNo = true;
-    }
-    const int buttonHeight = h + kButtonExtraHeight;
-    const int buttonsWidth = rowWidth + 2 * kGap;
-    const int buttonsHeight = buttonHeight + 2 * kGap;
-
-    // Check box row, for the mask bit DONOTASKAGAIN only.
-    const bool withCheckBox = (buttonMask & DONOTASKAGAIN) != 0;
-    const char checkCaption[] = "DoNotAskAgain";
-    const int checkWidth = GetSystemMetrics(SM_CXMENUCHECK) + kCheckTextGap + m_Font.textWidth(checkCaption);
-    const int checkHeight = h + kCheckExtraHeight;
-    const int checkRowWidth = withCheckBox ? checkWidth + 2 * kCheckRowHGap : 0;
-    const int checkRowHeight = withCheckBox ? checkHeight + 2 * kGap : 0;
-
-    // North, Center and South of a border layout: as wide as the widest.
-    const int width = std::max({bandWidth, buttonsWidth, checkRowWidth});
-    panelbotones = rectAt(0, bandHeight, width, buttonsHeight);
-
-    for (size_t i = 0; i < texts.size(); ++i) {
-        RECT r = rectAt(panelmensaje.left, panelmensaje.top + static_cast<int>(i) * labelHeight, gridWidth,
-                        labelHeight);
-        ui::createControl(m_hWnd, "STATIC", texts[i], SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE,
-                          kFirstLabelId + static_cast<int>(i), r, m_Font.get());
-    }
-    // Centred in the row: what the row leaves free goes half to each side.
-    int x = kGap + (width - 2 * kGap - rowWidth) / 2;
-    for (const Made &m : made) {
-        HWND button = ui::createControl(m_hWnd, "BUTTON", kButtons[m.row].caption, BS_PUSHBUTTON | WS_TABSTOP,
-                                        kFirstButtonId + m.row,
-                                        rectAt(x, panelbotones.top + kGap, m.width, buttonHeight), m_Font.get());
-        *fields[m.row] = button;
+        const int width = m_Font.textWidth(row.caption) + kButtonExtraWidth;
+        HWND button = ui::createControl(m_hWnd, "BUTTON", row.caption, BS_PUSHBUTTON | WS_TABSTOP,
+                                        kFirstButtonId + i, rectAt(x, top + kGap, width, height), m_Font.get());
+        *fields[i] = button;
         ui::listenToKeys(button, this);
-        if (!m_hFocus) m_hFocus = button;
-        x += m.width + kGap;
+        if (!m_hFocus) m_hFocus = button;  // a new box starts on the first button
+        if (row.bit == NO_BUTTON && messageType == CONFIRMATION) m_bSetFocusToNo = true;
+        x += width + kGap;
     }
-    if (withCheckBox) {
-        doNotAskAgain = ui::createControl(m_hWnd, "BUTTON", checkCaption, BS_AUTOCHECKBOX | WS_TABSTOP,
-                                          kCheckBoxId,
-                                          rectAt(kCheckRowHGap, panelbotones.bottom + kGap, checkWidth, checkHeight),
-                                          m_Font.get());
-        ui::listenToKeys(doNotAskAgain, this);
-    }
+    panelbotones = rectAt(0, top, x, height + 2 * kGap);
+    return SIZE{x, height + 2 * kGap};
+}
 
-    // Fit the contents, frame included, and centre on the screen.
-    ui::Insets insets = ui::frameInsets(kStyle, kExStyle);
-    int outerWidth = insets.left + width + insets.right;
-    int outerHeight = insets.top + bandHeight + buttonsHeight + checkRowHeight + insets.bottom;
-    int left = (GetSystemMetrics(SM_CXSCREEN) - outerWidth) / 2;
-    int top = (GetSystemMetrics(SM_CYSCREEN) - outerHeight) / 2;
-    SetWindowPos(m_hWnd, nullptr, left, top, outerWidth, outerHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+SIZE MessageBox::addCheckBoxRow(int top) {
+    const char caption[] = "DoNotAskAgain";
+    const int width = GetSystemMetrics(SM_CXMENUCHECK) + kCheckTextGap + m_Font.textWidth(caption);
+    const int height = m_Font.lineHeight() + kCheckExtraHeight;
+    doNotAskAgain = ui::createControl(m_hWnd, "BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP, kCheckBoxId,
+                                      rectAt(kCheckRowHGap, top + kGap, width, height), m_Font.get());
+    ui::listenToKeys(doNotAskAgain, this);
+    return SIZE{width + 2 * kCheckRowHGap, height + 2 * kGap};
+}
+
+void MessageBox::centreButtonRow(int width) {
+    // What the row leaves free goes half to each side.
+    const int shift = (width - (panelbotones.right - panelbotones.left)) / 2;
+    panelbotones.right = panelbotones.left + width;
+    for (HWND button : {yesButton, noButton, okButton, retryButton, ignoreButton, skipButton, skipAllButton,
+                        cancelButton}) {
+        if (!button) continue;
+        RECT r{};
+        GetWindowRect(button, &r);
+        MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT *>(&r), 2);
+        SetWindowPos(button, nullptr, r.left + shift, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 MessageBox::~MessageBox() {

@@ -93,6 +93,12 @@ private:
     friend LRESULT CALLBACK ui::windowProc<MessageBox>(HWND, UINT, WPARAM, LPARAM);
     LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
+    // Construction steps; each returns the preferred size of its part.
+    SIZE addMessageBand(const std::vector<std::string> &lines);
+    SIZE addButtonRow(int buttonMask, int messageType, int top);
+    SIZE addCheckBoxRow(int top);
+    void centreButtonRow(int width);
+
     void actionPerformed(const std::string &command);
     bool keyPressed(HWND control, UINT virtualKey) override;
     void itemStateChanged(bool selected);
