@@ -39,8 +39,11 @@ public:
 
     // Places the window at (150, 150), 310 wide, makes it visible (addNotify
     // builds the controls and fixes the height before it is seen) and presets
-    // the check boxes from VALUES. Returns at once; the window is not modal.
-    // Throws std::runtime_error when the window cannot be created.
+    // the check boxes from VALUES. Returns at once; the window is not modal,
+    // and its messages are dispatched by whoever runs the thread's message
+    // loop (the runtime host). The object must outlive its window: the
+    // destructor closes a window that is still open. Throws
+    // std::runtime_error when the window cannot be created.
     void ShowUI(const ParamsValues &values);
 
     // The native window has just been created and is not yet visible: reads

@@ -135,6 +135,7 @@ void Lumaset::addNotify() {
                                               static_cast<DWORD>(GetWindowLongA(m_hWnd, GWL_EXSTYLE)));
     m_Insets = insets;
     const int T = insets.top;
+    // h: one line of the controls' font, the system's message font (ui::ControlFont).
     const int h = m_Font.lineHeight();
     // The boxes end exactly where the logo begins.
     const int cw = kFrameWidth - insets.left - insets.right - kLogoWidth - 10;
