@@ -4,6 +4,11 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+// Tests replace this to reach a cut-short path, which Wine cannot start.
+#ifndef LAUNCHER_GET_MODULE_FILE_NAME
+#define LAUNCHER_GET_MODULE_FILE_NAME GetModuleFileNameA
+#endif
 #endif
 
 // One array, so that the silent text lies before the interactive one in the
@@ -19,7 +24,7 @@ const char* const interactiveSignature = signatures[1];
 FILE* openModuleFile()
 {
     char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
+    DWORD length = LAUNCHER_GET_MODULE_FILE_NAME(NULL, path, MAX_PATH);
     // A result of MAX_PATH means the path was cut short and names another file.
     if (length == 0 || length >= MAX_PATH)
         throw "Unable to open module file";

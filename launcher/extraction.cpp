@@ -8,9 +8,12 @@
 #include <stdlib.h>
 #include <string.h>
 
-// Tests replace the heap copy to reach its failure path.
+// Tests replace these two to reach failures that Wine cannot produce.
 #ifndef LAUNCHER_STRDUP
 #define LAUNCHER_STRDUP strdup
+#endif
+#ifndef LAUNCHER_GET_TEMP_PATH
+#define LAUNCHER_GET_TEMP_PATH GetTempPathA
 #endif
 
 namespace {
@@ -48,7 +51,7 @@ void copyBytes(FILE* source, FILE* target, int32_t size)
 char* storeJarToTemporaryFile(FILE* source, int32_t size)
 {
     char directory[4096];
-    DWORD length = GetTempPathA(sizeof directory, directory);
+    DWORD length = LAUNCHER_GET_TEMP_PATH(sizeof directory, directory);
     // A longer path comes back as the length it would need, not as a path.
     if (length == 0 || length >= sizeof directory)
         throw "Unable to obtain path for temporary files";
