@@ -8,12 +8,15 @@
 #include <stdlib.h>
 #include <string.h>
 
-// Tests replace these two to reach failures that Wine cannot produce.
+// Tests replace these to reach failures that Wine cannot produce.
 #ifndef LAUNCHER_STRDUP
 #define LAUNCHER_STRDUP strdup
 #endif
 #ifndef LAUNCHER_GET_TEMP_PATH
 #define LAUNCHER_GET_TEMP_PATH GetTempPathA
+#endif
+#ifndef LAUNCHER_REG_QUERY_VALUE
+#define LAUNCHER_REG_QUERY_VALUE RegQueryValueExA
 #endif
 
 namespace {
@@ -128,7 +131,7 @@ void findJavaw(char* buffer, unsigned capacity)
     memset(home, 0, sizeof home);
     DWORD type = 0;
     DWORD size = sizeof home;
-    if (RegQueryValueExA(key.handle, "JavaHome", NULL, &type, (BYTE*)home, &size) != ERROR_SUCCESS
+    if (LAUNCHER_REG_QUERY_VALUE(key.handle, "JavaHome", NULL, &type, (BYTE*)home, &size) != ERROR_SUCCESS
         || type != REG_SZ)
         return;
     // A value that fills the buffer without a terminator is no usable text.
