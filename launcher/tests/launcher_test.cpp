@@ -342,3 +342,34 @@ TEST_F(Launcher, FindsTheRuntimeThroughTheRegistry)
         EXPECT_EQ(row.started, readRecord(record())["module"]);
     }
 }
+
+TEST(LauncherImage, IsAGuiProgramWithThePadlockIcon)
+{
+    std::string path = testDirectory() + "\\..\\launcher.exe";
+    std::string image = readFile(path);
+    ASSERT_GT(image.size(), sizeof(IMAGE_DOS_HEADER));
+    auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(image.data() + dos->e_lfanew);
+    EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, nt->OptionalHeader.Subsystem);
+
+    HMODULE module = LoadLibraryExA(path.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, module);
+    HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(101), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */);
+    ASSERT_NE(nullptr, group);
+    auto bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, group)));
+    ASSERT_NE(nullptr, bytes);
+    // The group: three words, then one 14-byte entry per image.
+    WORD count = bytes[4] | bytes[5] << 8;
+    ASSERT_EQ(2, count);
+    struct {
+        int size;
+        int bitsPerPixel;
+    } expected[] = {{32, 8}, {16, 8}};
+    for (int i = 0; i < 2; ++i) {
+        const BYTE* entry = bytes + 6 + 14 * i;
+        EXPECT_EQ(expected[i].size, entry[0]);
+        EXPECT_EQ(expected[i].size, entry[1]);
+        EXPECT_EQ(expected[i].bitsPerPixel, entry[6] | entry[7] << 8);
+    }
+    FreeLibrary(module);
+}
