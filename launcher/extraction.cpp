@@ -15,6 +15,9 @@
 #ifndef LAUNCHER_GET_TEMP_PATH
 #define LAUNCHER_GET_TEMP_PATH GetTempPathA
 #endif
+#ifndef LAUNCHER_FCLOSE
+#define LAUNCHER_FCLOSE fclose
+#endif
 #ifndef LAUNCHER_REG_QUERY_VALUE
 #define LAUNCHER_REG_QUERY_VALUE RegQueryValueExA
 #endif
@@ -67,6 +70,11 @@ char* storeJarToTemporaryFile(FILE* source, int32_t size)
         if (output.stream == NULL)
             throw "Unable to create temporary file";
         copyBytes(source, output.stream, size);
+        // The last block reaches the file only at the close: its failure is a write error too.
+        FILE* stream = output.stream;
+        output.stream = NULL;
+        if (LAUNCHER_FCLOSE(stream) != 0)
+            throw "File write error in \"storeMSIToTemporaryFile\"";
     } catch (const char*) {
         remove(name);
         throw;

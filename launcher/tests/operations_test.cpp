@@ -17,6 +17,7 @@
 namespace {
 
 bool failHeapCopy = false;
+bool failClose = false;
 long fakeTempPathResult = -1;  // -1: ask the system
 const char* fakeModulePath = NULL;  // NULL: ask the system
 // Wine adds a terminator that a stored value lacks, so a test hands one out as Windows does.
@@ -63,6 +64,7 @@ protected:
         SetEnvironmentVariableA("TMP", directory_.c_str());
         SetEnvironmentVariableA("TEMP", directory_.c_str());
         failHeapCopy = false;
+        failClose = false;
         fakeTempPathResult = -1;
     }
     void TearDown() override
@@ -113,6 +115,12 @@ struct Source {
 char* testStrdup(const char* text)
 {
     return failHeapCopy ? NULL : strdup(text);
+}
+
+int testFclose(FILE* stream)
+{
+    int result = fclose(stream);
+    return failClose ? EOF : result;
 }
 
 DWORD testGetTempPath(DWORD capacity, LPSTR buffer)
@@ -216,15 +224,18 @@ TEST_F(Extraction, FailsWithItsMessageAndLeavesNoFileBehind)
         bool readError;
         long tempPathResult;
         bool heapCopyFails;
+        bool closeFails;
         const char* message;
     } cases[] = {
-        {"archive shorter than its size", "PK short", 9000, false, -1, false,
+        {"archive shorter than its size", "PK short", 9000, false, -1, false, false,
          "Premature end of file in \"storeMSIToTemporaryFile\""},
-        {"read error", "", 10, true, -1, false, "File read error in \"storeJarToTemporaryFile\""},
-        {"no temp path", "PK", 2, false, 0, false, "Unable to obtain path for temporary files"},
-        {"temp path longer than its buffer", "PK", 2, false, 5000, false,
+        {"read error", "", 10, true, -1, false, false, "File read error in \"storeJarToTemporaryFile\""},
+        {"last block lost at the close", "PK", 2, false, -1, false, true,
+         "File write error in \"storeMSIToTemporaryFile\""},
+        {"no temp path", "PK", 2, false, 0, false, false, "Unable to obtain path for temporary files"},
+        {"temp path longer than its buffer", "PK", 2, false, 5000, false, false,
          "Unable to obtain path for temporary files"},
-        {"heap copy of the name fails", "PK", 2, false, -1, true, "Unable to obtain temporary file name"},
+        {"heap copy of the name fails", "PK", 2, false, -1, true, false, "Unable to obtain temporary file name"},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
@@ -237,6 +248,7 @@ TEST_F(Extraction, FailsWithItsMessageAndLeavesNoFileBehind)
             _close(_fileno(source));
         fakeTempPathResult = row.tempPathResult;
         failHeapCopy = row.heapCopyFails;
+        failClose = row.closeFails;
         std::string message;
         try {
             char* name = storeJarToTemporaryFile(source, row.size);

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <stdio.h>
+
 char* testStrdup(const char* text);
 DWORD testGetTempPath(DWORD capacity, LPSTR buffer);
 DWORD testGetModuleFileName(HMODULE module, LPSTR buffer, DWORD capacity);
 LONG testRegQueryValue(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size);
+int testFclose(FILE* stream);
