@@ -9,6 +9,9 @@ std::string windowsErrorText(DWORD code) {
                                   text, sizeof text, nullptr);
     while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' '))
         text[--length] = '\0';
+    for (DWORD i = 0; i < length; ++i) {
+        if (text[i] == '\r' || text[i] == '\n') text[i] = ' ';
+    }
     if (length == 0) std::snprintf(text, sizeof text, "error %lu", static_cast<unsigned long>(code));
     return text;
 }
