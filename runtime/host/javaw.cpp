@@ -234,8 +234,14 @@ void releaseModules() {
 }
 
 [[noreturn]] void exitProcess(int code) {
+    // A window procedure that ends the process again while its window is
+    // being destroyed here skips straight to the end.
+    static bool exiting = false;
     std::fflush(nullptr);
-    destroyThreadWindows();
+    if (!exiting) {
+        exiting = true;
+        destroyThreadWindows();
+    }
     releaseModules();
     ExitProcess(static_cast<UINT>(code));
 }
