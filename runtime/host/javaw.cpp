@@ -246,6 +246,19 @@ void releaseModules() {
     ExitProcess(static_cast<UINT>(code));
 }
 
+// An application that crashes ends with one line and the exception's code
+// as its exit code, and its module files still go: no debugger dialog that
+// would wait for a user, nothing left in the temporary folder.
+LONG WINAPI onUnhandledException(EXCEPTION_POINTERS *info) {
+    DWORD code = info && info->ExceptionRecord ? info->ExceptionRecord->ExceptionCode : 1;
+    std::fprintf(stderr, "Error: the application ended with exception 0x%08lX\n", static_cast<unsigned long>(code));
+    std::fflush(nullptr);
+    // Another thread may hold the lock for good; its modules stay then.
+    if (runtime->mutex.try_lock()) runtime->modules.releaseAll();
+    TerminateProcess(GetCurrentProcess(), code);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 const RuntimeApi kApi = {RUNTIME_API_VERSION, getProperty, readResource, freeBuffer, loadClass,
                          getMethod,           lastError,   exitProcess};
 
@@ -291,7 +304,8 @@ int run(int argc, char **argv) {
 int main(int argc, char **argv) {
     // No module, nor anything a module imports, comes from the current folder.
     SetDllDirectoryA("");
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
+    SetUnhandledExceptionFilter(onUnhandledException);
     Runtime state;
     runtime = &state;
     state.home = findHome();

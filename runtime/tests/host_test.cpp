@@ -152,6 +152,7 @@ TEST_F(Host, EndsWithTheApplicationsExitCode) {
         {"exit 0", 0, "exiting with 0\r\n", "to standard error\r\n"},
         {"window-exit \"Open at the end\"", 7, "", ""},
         {"args", 0, "api version 1, 1 arguments\r\n[args]\r\n", ""},
+        {"crash", 0xC0000005, "crashing\r\n", "Error: the application ended with exception 0xC0000005\r\n"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.args);

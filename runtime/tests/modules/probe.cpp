@@ -109,6 +109,11 @@ extern "C" __declspec(dllexport) void runtimeMain(const RuntimeApi *api, int arg
     } else if (std::strcmp(command, "hidden-window") == 0) {
         openWindow("never shown", false);
         std::printf("hidden window made\n");
+    } else if (std::strcmp(command, "crash") == 0) {
+        std::printf("crashing\n");
+        std::fflush(stdout);
+        volatile int *nowhere = nullptr;
+        *nowhere = 1;
     } else if (std::strcmp(command, "window-exit") == 0 && argc == 2) {
         // A window is open when the application ends the process itself.
         openWindow(argv[1], true);
