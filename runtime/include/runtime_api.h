@@ -49,8 +49,10 @@ typedef struct RuntimeApi {
 /* The entry that the main class's module exports under RUNTIME_MAIN_NAME.
  * ARGV holds the program arguments after the archive (ARGC of them). It must
  * not let an exception escape. When it returns, the host keeps dispatching
- * window messages while a top-level window of the process exists, then ends
- * with exit code 0. */
+ * window messages while a visible top-level window of the process exists
+ * (a window never shown, such as a message box's owner, does not count),
+ * then ends with exit code 0. exitProcess destroys the calling thread's
+ * windows before the modules are unloaded. */
 typedef void (*RuntimeMainFn)(const RuntimeApi *api, int argc, char **argv);
 #define RUNTIME_MAIN_NAME "runtimeMain"
 
