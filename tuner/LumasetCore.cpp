@@ -126,13 +126,13 @@ public:
             attributes_[c] |= kWord;
         for (int c = '0'; c <= '9'; ++c)
             attributes_[c] |= kWord;
-        attributes_['#'] = kComment;
+        attributes_[static_cast<unsigned char>('#')] = kComment;
         for (const char *p = "\\/%_+-'`$. ;:()[]{}~$&^@!,"; *p; ++p)
             attributes_[static_cast<unsigned char>(*p)] |= kWord;
-        attributes_['='] = kBlank;
+        attributes_[static_cast<unsigned char>('=')] = kBlank;
     }
 
-    void SetEqualsIsWord(bool word) { attributes_['='] = word ? (kBlank | kWord) : kBlank; }
+    void SetEqualsIsWord(bool word) { attributes_[static_cast<unsigned char>('=')] = word ? (kBlank | kWord) : kBlank; }
 
     Kind Next() {
         for (;;) {
