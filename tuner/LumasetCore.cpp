@@ -147,7 +147,10 @@ public:
             }
             if (attr & kWord) {
                 word_.assign(reinterpret_cast<const char *>(c.bytes), c.length);
-                while (ReadChar(c)) {
+                for (;;) {
+                    TakeAsciiWordRun();
+                    if (!ReadChar(c))
+                        break;
                     if (!(Classify(c) & kWord)) {
                         Hold(c);
                         break;
@@ -157,6 +160,7 @@ public:
                 return kWordToken;
             }
             if (attr & kComment) {
+                SkipToLineEnd();
                 while (ReadChar(c)) {
                     if (c.code == '\r' || c.code == '\n') {
                         Hold(c);
@@ -181,6 +185,30 @@ private:
     };
 
     unsigned Classify(const Char &c) const { return c.code > 255 ? static_cast<unsigned>(kWord) : attributes_[c.code]; }
+
+    // Fast path of a word: appends the ASCII word characters that follow in
+    // the buffer in one go (they need no decoding).
+    void TakeAsciiWordRun() {
+        size_t i = pos_;
+        while (i < end_ && buffer_[i] < 0x80 && (attributes_[buffer_[i]] & kWord))
+            ++i;
+        word_.append(reinterpret_cast<const char *>(buffer_) + pos_, i - pos_);
+        pos_ = i;
+    }
+
+    // Drops the bytes in front of the next CR or LF (never part of a
+    // multi-byte character) without decoding them.
+    void SkipToLineEnd() {
+        for (;;) {
+            while (pos_ < end_ && buffer_[pos_] != '\r' && buffer_[pos_] != '\n')
+                ++pos_;
+            if (pos_ < end_ || eof_)
+                return;
+            Refill();
+            if (pos_ == end_)
+                return;
+        }
+    }
 
     void Hold(const Char &c) {
         held_ = c;
