@@ -204,7 +204,12 @@ std::string LumasetCore::TuneEntry::ChangeOption(const std::string &arguments) {
 }
 
 bool LumasetCore::TuneEntry::IsMatch(const std::string &matchedPrefix) const {
-    return text::Trim(matchedPrefix) == sNum;
+    size_t begin = 0, end = matchedPrefix.size();
+    while (begin < end && static_cast<unsigned char>(matchedPrefix[begin]) <= ' ')
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(matchedPrefix[end - 1]) <= ' ')
+        --end;
+    return matchedPrefix.compare(begin, end - begin, sNum) == 0; // the trimmed prefix, without a copy
 }
 
 void LumasetCore::Rewrite(ByteSource &in, ByteSink &out, const ParamsValues &values,
