@@ -96,15 +96,6 @@ size_t MatchArgsPrefix(const std::string &line) {
     return std::string::npos;
 }
 
-std::string Trim(const std::string &text) {
-    size_t begin = 0, end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
-        --end;
-    return text.substr(begin, end - begin);
-}
-
 bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 std::vector<std::string> SplitAtBlanks(const std::string &text) {

@@ -21,9 +21,6 @@ size_t MatchArgsPrefix(const std::string &line);
 // Length in bytes of the one character at offset (at least 1).
 size_t CharLengthAt(const std::string &text, size_t offset);
 
-// Removes bytes 0 to 32 from both ends.
-std::string Trim(const std::string &text);
-
 bool Contains(const std::string &text, const std::string &part);
 
 // Splitting at single blanks: empty items at the end are dropped, so a text of
