@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "files.h"
 #include "testsupport.h"
 
 namespace {
@@ -35,26 +36,15 @@ std::string testDirectory()
     return self.substr(0, self.rfind('\\'));
 }
 
+// An absent file reads as "<missing>", distinct from an empty one.
 std::string readFile(const std::string& path)
 {
-    std::string bytes;
-    FILE* stream = fopen(path.c_str(), "rb");
-    if (stream == NULL)
-        return "<missing>";
-    char block[4096];
-    size_t got;
-    while ((got = fread(block, 1, sizeof block, stream)) > 0)
-        bytes.append(block, got);
-    fclose(stream);
-    return bytes;
+    return testsupport::readFile(path, "<missing>");
 }
 
 void writeFile(const std::string& path, const std::string& bytes)
 {
-    FILE* stream = fopen(path.c_str(), "wb");
-    ASSERT_NE(nullptr, stream) << path;
-    fwrite(bytes.data(), 1, bytes.size(), stream);
-    fclose(stream);
+    ASSERT_TRUE(testsupport::writeFile(path, bytes)) << path;
 }
 
 std::map<std::string, std::string> readRecord(const std::string& path)

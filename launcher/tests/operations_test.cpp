@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "files.h"
 #include "launcher.h"
 #include "seams.h"
 
@@ -37,16 +38,7 @@ std::string thrownBy(void (*call)())
 
 std::string readFile(const std::string& path)
 {
-    std::string bytes;
-    FILE* stream = fopen(path.c_str(), "rb");
-    if (stream == NULL)
-        return "<missing>";
-    char block[4096];
-    size_t got;
-    while ((got = fread(block, 1, sizeof block, stream)) > 0)
-        bytes.append(block, got);
-    fclose(stream);
-    return bytes;
+    return testsupport::readFile(path, "<missing>");
 }
 
 // A temporary folder of the test's own, set as TMP and TEMP for the operations.

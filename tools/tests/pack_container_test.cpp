@@ -8,24 +8,16 @@
 #include <sstream>
 #include <string>
 
+#include "files.h"
+
 namespace {
 
 const std::string silent = "{687BCF32-1A77-43f0-8707-FED476A09A0D}";
 const std::string interactive = "{59A39A45-C95C-46c8-BFF3-BDF22943DFDA}";
 const std::string image = "MZ image " + silent + " rdata " + interactive + " end";
 
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 struct Result {
     int exitCode;

@@ -57,6 +57,22 @@ private:
     size_t pos_ = 0;
 };
 
+// A source that hands out one byte per read, to split characters and line ends.
+class TrickleSource : public lumaset::ByteSource {
+public:
+    explicit TrickleSource(std::string text) : text_(std::move(text)) {}
+    size_t Read(char *buffer, size_t) override {
+        if (pos_ == text_.size())
+            return 0;
+        buffer[0] = text_[pos_++];
+        return 1;
+    }
+
+private:
+    std::string text_;
+    size_t pos_ = 0;
+};
+
 class StringSink : public lumaset::ByteSink {
 public:
     void Write(const char *data, size_t length) override { text.append(data, length); }

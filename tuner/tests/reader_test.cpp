@@ -144,24 +144,9 @@ TEST(Reader, KeepsFirst25EnabledEntries) {
 }
 
 TEST(Reader, CharacterSplitAcrossReadsIsDecodedWhole) {
-    // A source that hands out one byte per read.
-    class Trickle : public lumaset::ByteSource {
-    public:
-        explicit Trickle(std::string text) : text_(std::move(text)) {}
-        size_t Read(char *buffer, size_t) override {
-            if (pos_ == text_.size())
-                return 0;
-            buffer[0] = text_[pos_++];
-            return 1;
-        }
-
-    private:
-        std::string text_;
-        size_t pos_ = 0;
-    };
     if (!AnsiCodePageIs1252())
         GTEST_SKIP();
-    Trickle in("deployment" + kEuro + "javaws.jre.0.args=-Xa" + kEuro + " -Dsun.java2d.d3d\\=false\n");
+    TrickleSource in("deployment" + kEuro + "javaws.jre.0.args=-Xa" + kEuro + " -Dsun.java2d.d3d\\=false\n");
     LumasetCore core;
     core.ParseFile(in);
     EXPECT_EQ(Describe(core), "args 0 FFF; ");

@@ -144,22 +144,8 @@ TEST(Rewriter, SoundHandlingOfOddLines) {
 }
 
 TEST(Rewriter, CarriageReturnAndLineFeedInSeparateReadsAreOneLineEnd) {
-    class Trickle : public lumaset::ByteSource {
-    public:
-        explicit Trickle(std::string text) : text_(std::move(text)) {}
-        size_t Read(char *buffer, size_t) override {
-            if (pos_ == text_.size())
-                return 0;
-            buffer[0] = text_[pos_++];
-            return 1;
-        }
-
-    private:
-        std::string text_;
-        size_t pos_ = 0;
-    };
     const std::string content = kEnabled0 + "a\r\nb\r\rdeployment.javaws.jre.0.args=-Xa\r\n";
-    Trickle in(content);
+    TrickleSource in(content);
     StringSink out;
     Parse(content).Rewrite(in, out, kSilent, "\n");
     EXPECT_EQ(out.text, kEnabled0 + "a\nb\n\ndeployment.javaws.jre.0.args=-Xa " + kSilentArgs + "\n");

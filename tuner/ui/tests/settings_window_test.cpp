@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Lumaset.h"
+#include "files.h"
 #include "testsupport.h"
 #include "ui_test_util.h"
 
@@ -57,15 +58,8 @@ private:
     std::filesystem::path path_;
 };
 
-void writeFile(const std::string &path, const std::string &bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
-std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 Opened openSettings(const std::string &properties, const char *d3d, const char *noDDraw, const char *forceVram) {
     return uitest::openWindow({"settings", properties, d3d, noDDraw, forceVram}, "Lumaset");
