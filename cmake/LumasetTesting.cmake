@@ -30,13 +30,15 @@ if(BUILD_TESTING AND NOT LUMASET_FUZZ)
   include(GoogleTest)
 endif()
 
-# lumaset_add_gtest(NAME SOURCES ... [LIBS ...] [PROPERTIES ...])
+# lumaset_add_gtest(NAME SOURCES ... [LIBS ...] [LOCKS ...] [PROPERTIES ...])
 # A GoogleTest executable whose cases become CTest tests (under Wine on win64).
+# LOCKS names the shared resources its cases hold (CTest RESOURCE_LOCK), for
+# example wine_registry, wine_deployment or desktop.
 function(lumaset_add_gtest name)
   if(NOT LUMASET_RUN_TESTS)
     return()
   endif()
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LOCKS;PROPERTIES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
   if(WIN32)
@@ -49,6 +51,15 @@ function(lumaset_add_gtest name)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} ${props})
+  if(T_LOCKS)
+    # Set after discovery: GoogleTest's PROPERTIES flattens a list value.
+    set(locks_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_locks.cmake)
+    file(WRITE ${locks_file}
+         "foreach(test IN LISTS ${name}_TESTS)\n"
+         "  set_tests_properties(\"\${test}\" PROPERTIES RESOURCE_LOCK \"${T_LOCKS}\")\n"
+         "endforeach()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${locks_file})
+  endif()
 endfunction()
 
 # lumaset_add_fuzzer(NAME SOURCES ... [LIBS ...] CORPUS DIR)
