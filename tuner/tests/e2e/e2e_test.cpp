@@ -308,6 +308,24 @@ TEST_F(Chain, InteractiveRunShowsTheFoldAndWritesOnlyOnOk) {
     }
 }
 
+TEST_F(Chain, OnlyTheOneArgumentSilentMeansSilent) {
+    const char *const arguments[] = {"", " Silent", " silent other", " other"};
+    for (const char *argument : arguments) {
+        SCOPED_TRACE(std::string("arguments:") + argument);
+        writeFile(settings_, sample);
+        testsupport::Process process(testsupport::quoteArg(home_ + "\\bin\\javaw.exe") + " -jar " +
+                                         testsupport::quoteArg(buildDirectory() + "\\lumaset.jar") + argument,
+                                     options());
+        HWND window = testsupport::waitForWindow(windowTitle, waitMs, process.pid());
+        ASSERT_TRUE(window != NULL) << "no settings window";
+        ASSERT_TRUE(press(window, "Cancel"));
+        testsupport::RunResult result = process.finish();
+        ASSERT_FALSE(result.timedOut) << result.windowsAtTimeout;
+        EXPECT_EQ(0u, result.exitCode);
+        EXPECT_EQ(sample, readFile(settings_));
+    }
+}
+
 TEST_F(Chain, RuntimeOtherThanOnePointSixIsRefused) {
     struct {
         const char *name;
