@@ -322,6 +322,8 @@ TEST_F(Chain, OnlyTheOneArgumentSilentMeansSilent) {
         testsupport::RunResult result = process.finish();
         ASSERT_FALSE(result.timedOut) << result.windowsAtTimeout;
         EXPECT_EQ(0u, result.exitCode);
+        // Nothing traced: the logo, too, came from the archive.
+        EXPECT_EQ("", result.err);
         EXPECT_EQ(sample, readFile(settings_));
     }
 }
