@@ -369,6 +369,44 @@ TEST_F(Chain, WithoutDeploymentLibraryNothingIsShownOrWritten) {
     }
 }
 
+// The manifest's Class-Path names deploy.jar beside the archive, that is, in
+// the temporary folder the launcher extracts it to. A deploy.jar planted there
+// must not stand in for the runtime's.
+TEST_F(Chain, DeploymentLibraryBesideTheArchiveIsNotUsed) {
+    const std::string planted = dir_ + "\\planted";
+    CreateDirectoryA(planted.c_str(), NULL);
+    const std::string plantedSettings = planted + "\\deployment.properties";
+    writeFile(plantedSettings, sample);
+    writeFile(settings_, sample);
+    const std::string plantedJar = testDirectory() + "\\planted-deploy.jar";
+    testsupport::RunOptions options = this->options();
+    options.environment.push_back({"LUMASET_PLANTED_HOME", planted});
+
+    {
+        SCOPED_TRACE("the planted library works where the runtime's belongs");
+        ASSERT_TRUE(CopyFileA(plantedJar.c_str(), (home_ + "\\lib\\deploy.jar").c_str(), FALSE));
+        testsupport::Process process(testsupport::quoteArg(home_ + "\\bin\\javaw.exe") + " -jar " +
+                                         testsupport::quoteArg(buildDirectory() + "\\lumaset.jar") + " silent",
+                                     options);
+        HWND box = testsupport::waitForWindow(boxTitle, waitMs, process.pid());
+        ASSERT_TRUE(box != NULL);
+        ASSERT_TRUE(press(box, "OK"));
+        ASSERT_FALSE(process.finish().timedOut);
+        EXPECT_NE(sample, readFile(plantedSettings));
+        writeFile(plantedSettings, sample);
+    }
+
+    SCOPED_TRACE("planted in TEMP beside the extracted archive");
+    installRuntime("JAVA_VERSION=\"1.6.0_45\"\r\n", false);
+    ASSERT_TRUE(CopyFileA(plantedJar.c_str(), (temp_ + "\\deploy.jar").c_str(), FALSE));
+    testsupport::RunResult result = testsupport::runProcess(container(true), options);
+    ASSERT_FALSE(result.timedOut) << "a window kept the run alive:\n" << result.windowsAtTimeout;
+    EXPECT_EQ(0u, result.exitCode);
+    EXPECT_EQ(sample, readFile(plantedSettings));
+    EXPECT_EQ(sample, readFile(settings_));
+    EXPECT_EQ(std::vector<std::string>{"deploy.jar"}, filesIn(temp_));
+}
+
 TEST_F(Chain, WithoutSettingsFileNothingIsShownOrCreated) {
     for (bool silent : {true, false}) {
         SCOPED_TRACE(silent ? "silent" : "interactive");
