@@ -95,6 +95,8 @@ void Lumaset::Tune(bool silent) {
                            MessageBox::ERROR);
             box.show();
         }
+        // Does not return: the runtime destroys the thread's windows and
+        // unloads the modules; the main object goes with the process.
         lumaset::runtime().exitProcess(0);
     } catch (const std::exception &e) {
         ui::printTrace("Lumaset.Tune", &e);
