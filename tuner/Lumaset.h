@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "LumasetCore.h"
 #include "runtime_api.h"
@@ -16,10 +17,25 @@
 
 class Lumaset : public LumasetCore, private ui::KeyListener {
 public:
-    // ---- Entry and run flow ------------------------------------------------
-    // main, Tune, getJRE6Path and getJavaVMVersion belong here; they are
-    // defined with the run flow in Lumaset.cpp. The run flow also sets
-    // m_JREPath from getJRE6Path before the logo is loaded.
+    // ---- Entry and run flow (Lumaset.cpp) ----------------------------------
+
+    // The entry, given the program arguments. Refuses any runtime but 1.6
+    // with one line on standard output; otherwise builds the main object and
+    // runs Tune, silently for exactly one argument "silent". In interactive
+    // mode the object stays with the module while its window is open.
+    static void main(const std::vector<std::string> &args);
+    // The runtime's major version 1 to 9 from java.version ("1.1" .. "1.9",
+    // tested in that order); 1 when there is no version text or no match.
+    static int getJavaVMVersion();
+    // The full path of deployment.properties in the user's deployment home,
+    // learnt from the runtime's deployment library; none, with a trace on
+    // standard error, when it cannot be learnt.
+    static std::optional<std::string> getJRE6Path();
+    // The run: read the settings file, then either rewrite it with the
+    // silent values, confirm and end the process with code 0, or show the
+    // window preset from it. Any failure is a trace on standard error, with
+    // no window and no write.
+    void Tune(bool silent);
 
     // ---- Settings window (defined in ui/LumasetWindow.cpp) -----------------
 
@@ -29,9 +45,10 @@ public:
     static constexpr const char *CANCEL_CMD = "CANCEL";
 
     // Builds the main object and loads the logo. RUNTIME, when given, is the
-    // runtime interface the module was started with; the logo is then read
-    // from the application's archive, otherwise from the file beside the
-    // module. No window exists until ShowUI.
+    // runtime interface the module was started with: m_JREPath is then set
+    // from getJRE6Path and the logo is read from the application's archive;
+    // otherwise the logo comes from the file beside the module. No window
+    // exists until ShowUI.
     explicit Lumaset(const RuntimeApi *runtime = nullptr);
     ~Lumaset();
     Lumaset(const Lumaset &) = delete;

@@ -11,9 +11,9 @@
 # accepts; so no native tool has to be built for a cross build.
 include_guard(GLOBAL)
 
-set(LUMASET_ARCHIVE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/pack_archive.cmake)
-
 function(lumaset_add_archive target)
+  # From the function's own folder: the caller may sit in any directory scope.
+  set(LUMASET_ARCHIVE_SCRIPT ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/pack_archive.cmake)
   cmake_parse_arguments(A "" "OUTPUT;MAIN_CLASS;CLASS_PATH" "CLASSES;RESOURCES;DEPENDS" ${ARGN})
   if(NOT A_OUTPUT)
     message(FATAL_ERROR "lumaset_add_archive(${target}): OUTPUT is required")

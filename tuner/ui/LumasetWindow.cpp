@@ -69,7 +69,12 @@ std::vector<char> readFileBesideModule(const char *name) {
 
 }  // namespace
 
-Lumaset::Lumaset(const RuntimeApi *runtime) : m_pRuntime(runtime) { loadImages(); }
+Lumaset::Lumaset(const RuntimeApi *runtime) : m_pRuntime(runtime) {
+    // Started by a runtime, the settings file is found through its deployment
+    // library; a test host without one sets m_JREPath itself.
+    if (runtime) m_JREPath = getJRE6Path();
+    loadImages();
+}
 
 Lumaset::~Lumaset() {
     if (m_hWnd) DestroyWindow(m_hWnd);
