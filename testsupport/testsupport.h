@@ -60,6 +60,13 @@ RunResult runProcess(const std::string &commandLine, const RunOptions &options =
 // Quotes one argument for a Windows command line.
 std::string quoteArg(const std::string &arg);
 
+// ---- folders ----
+
+// The names in FOLDER, without "." and "..", in the order the system lists them.
+std::vector<std::string> filesIn(const std::string &folder);
+// Removes FOLDER and everything below it; only ever below the temporary folder.
+void removeTree(const std::string &folder);
+
 // ---- window driver ----
 
 struct Control {

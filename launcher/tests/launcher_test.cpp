@@ -15,6 +15,9 @@
 
 namespace {
 
+using testsupport::filesIn;
+using testsupport::removeTree;
+
 const std::string silent = "{687BCF32-1A77-43f0-8707-FED476A09A0D}";
 const std::string interactive = "{59A39A45-C95C-46c8-BFF3-BDF22943DFDA}";
 const char* const runtimeKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.6";
@@ -61,44 +64,6 @@ std::map<std::string, std::string> readRecord(const std::string& path)
         start = end == std::string::npos ? text.size() : end + 1;
     }
     return record;
-}
-
-std::vector<std::string> filesIn(const std::string& directory)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
-void removeTree(const std::string& directory)
-{
-    // Only ever below the test's own folders.
-    if (directory.find("launcher_run_") == std::string::npos)
-        return;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = directory + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                removeTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(directory.c_str());
 }
 
 // The text of a message box: its static controls, the icon's empty one left out.

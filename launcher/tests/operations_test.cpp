@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "files.h"
+#include "testsupport.h"
 #include "launcher.h"
 #include "seams.h"
 
@@ -69,17 +70,7 @@ protected:
 
     std::vector<std::string> temporaryFiles() const
     {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((directory_ + "\\*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0)
-                names.push_back(found.cFileName);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-        return names;
+        return testsupport::filesIn(directory_);
     }
     void removeTemporaryFiles() const
     {

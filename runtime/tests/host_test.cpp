@@ -24,14 +24,7 @@ const std::string kJavaw = kHome + "\\bin\\javaw.exe";
 // What is left in FOLDER, one name a line.
 std::string listFolder(const std::string &folder) {
     std::string names;
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..") names += name + "\n";
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    for (const std::string &name : testsupport::filesIn(folder)) names += name + "\n";
     return names;
 }
 

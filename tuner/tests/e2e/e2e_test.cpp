@@ -16,6 +16,9 @@
 
 namespace {
 
+using testsupport::filesIn;
+using testsupport::removeTree;
+
 const char *const runtimeKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.6";
 const char *const boxTitle = "Java settings changed";
 const char *const boxLine = "Java plugin settings have been successfully changed";
@@ -54,30 +57,6 @@ void writeFile(const std::string &path, const std::string &bytes) {
 }
 
 bool exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::vector<std::string> filesIn(const std::string &directory) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
-void removeTree(const std::string &directory) {
-    // Only ever below the test's own folders.
-    if (directory.find("lumaset_e2e_") == std::string::npos) return;
-    for (const std::string &name : filesIn(directory)) {
-        std::string path = directory + "\\" + name;
-        if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) removeTree(path);
-        else DeleteFileA(path.c_str());
-    }
-    RemoveDirectoryA(directory.c_str());
-}
 
 std::string trim(const std::string &text) {
     size_t begin = text.find_first_not_of(' ');
