@@ -37,4 +37,13 @@ void removeTree(const std::string &folder) {
     RemoveDirectoryA(folder.c_str());
 }
 
+std::string freshTempFolder(const std::string &name) {
+    char temp[MAX_PATH + 1];
+    DWORD length = GetTempPathA(sizeof temp, temp);
+    if (length == 0 || length >= sizeof temp) return "";
+    std::string folder = std::string(temp, length) + name;
+    removeTree(folder);
+    return CreateDirectoryA(folder.c_str(), nullptr) ? folder : "";
+}
+
 }  // namespace testsupport

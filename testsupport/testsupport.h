@@ -66,6 +66,9 @@ std::string quoteArg(const std::string &arg);
 std::vector<std::string> filesIn(const std::string &folder);
 // Removes FOLDER and everything below it; only ever below the temporary folder.
 void removeTree(const std::string &folder);
+// An empty folder NAME in the temporary folder, whatever an earlier run left
+// there; its full path, or "" when it cannot be made.
+std::string freshTempFolder(const std::string &name);
 
 // ---- window driver ----
 

@@ -88,11 +88,8 @@ class Launcher : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char base[MAX_PATH];
-        GetTempPathA(sizeof base, base);
-        dir_ = std::string(base) + "launcher_run_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        removeTree(dir_);
-        ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), NULL)) << dir_;
+        dir_ = testsupport::freshTempFolder(std::string("launcher_run_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        ASSERT_FALSE(dir_.empty());
         temp_ = dir_ + "\\tmp";
         CreateDirectoryA(temp_.c_str(), NULL);
         CreateDirectoryA((dir_ + "\\path").c_str(), NULL);

@@ -99,11 +99,8 @@ const std::string sample =
 class Chain : public ::testing::Test {
 protected:
     void SetUp() override {
-        char base[MAX_PATH];
-        GetTempPathA(sizeof base, base);
-        dir_ = std::string(base) + "lumaset_e2e_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        removeTree(dir_);
-        ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), NULL)) << dir_;
+        dir_ = testsupport::freshTempFolder(std::string("lumaset_e2e_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        ASSERT_FALSE(dir_.empty());
         temp_ = dir_ + "\\tmp";
         CreateDirectoryA(temp_.c_str(), NULL);
         home_ = dir_ + "\\jre";
